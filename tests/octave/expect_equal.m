@@ -1,0 +1,9 @@
+function expect_equal(got, want, what)
+  % Fails unless got and want have the same class, size and values (NaN equal to NaN).
+  if ~strcmp(class(got), class(want)) || ~isequal(size(got), size(want)) || ...
+     ~isequaln(got, want)
+    error('%s: got %s %s [%s], want %s %s [%s]', what, class(got), mat2str(size(got)), ...
+          num2str(double(got(:)'), 17), class(want), mat2str(size(want)), ...
+          num2str(double(want(:)'), 17));
+  end
+end
