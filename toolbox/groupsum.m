@@ -24,6 +24,14 @@
 %     "Two input arguments required"  fewer than two inputs.
 %     "Too many output arguments."  more than one output.
 %     "Dimension mismatch."  numel(labels) differs from size(data, 1).
+%     "Data should be a full double matrix."  data sparse or not double.
+%     "Labels should be a full double array."  labels sparse or not double.
+%     "Data has too many rows or columns."  more than 2^31-1 of either.
+%     "Group count should not be empty."  groupCount is empty.
+%     "Group count should be nonnegative."  groupCount below 0 once
+%        truncated (NaN, Inf and values of 2^31 or more included).
+%     "Labels should lie between 1 and the group count."  a label outside 1
+%        to groupCount once truncated (NaN included), when data has columns.
 %     "Not enough space for the output matrix."  the host has no memory for
 %        R.
 %

@@ -11,7 +11,7 @@
 %
 %   Inputs
 %     rowIndex  uint32 (or int32), any shape: 0-based row of each entry,
-%               below rowCount and ascending within each column.
+%               below rowCount and strictly ascending within each column.
 %     colStart  uint32 (or int32), any shape: starts of the columns in
 %               rowIndex; first 0, never decreasing, last numel(rowIndex).
 %     values    double, any shape, numel(rowIndex) elements.
@@ -28,11 +28,23 @@
 %     "Too many output arguments."  more than one output.
 %     "index and value dimension mismatch"  numel(values) differs from
 %        numel(rowIndex).
+%     "row count should not be empty"  rowCount is empty.
 %     "Impossible to fit all the nonzeros into the matrix you specififed"
 %        rowCount below the average number of entries per column (rounded
 %        down), or NaN, or out of the 32-bit range.
-%     "Not enough memory for the output matrix"  the host has no memory for
-%        S.
+%     "row indices should be a full int32 or uint32 array"  rowIndex of
+%        another class, or sparse.
+%     "column starts should be a full int32 or uint32 array"  colStart of
+%        another class, or sparse.
+%     "values should be a full double array"  values not double, or sparse.
+%     "column starts should begin at 0, never decrease and end at the number of row indices"
+%        colStart breaks one of these rules.
+%     "row indices should lie between 0 and the row count minus 1"  a row
+%        index is negative or rowCount or more.
+%     "row indices should ascend within each column"  a row index repeats
+%        or goes down within a column.
+%     "Not enough memory for the output matrix"  more than 2^31-1 entries or
+%        columns, or the host has no memory for S.
 %
 %   Example
 %     S = packcols(uint32([0 2 1 2]), uint32([0 2 2 4]), [0.5 1.5 2 3], 3);

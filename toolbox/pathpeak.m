@@ -36,8 +36,15 @@
 %        uint32.
 %     "Incorrect size or type for mask"  a non-empty mask not M-by-N or not
 %        double.
-%     "Not enough memory for the output matrix"  the host has no memory for
-%        pairWeight.
+%     "Value map shall be a full matrix of type DOUBLE"  valueMap sparse or
+%        not double.
+%     "Mask shall be a full matrix"  a non-empty mask sparse.
+%     "Index pair ranges shall not reach beyond pairIndex"  a non-empty
+%        range of pairStart ends after the last entry of pairIndex.
+%     "Index pair entries shall be below the number of pixels"  an entry of
+%        pairIndex inside a range is M*N or more.
+%     "Not enough memory for the output matrix"  pairIndex has more than
+%        2^31-1 entries, or the host has no memory for pairWeight.
 %
 %   Example
 %     v = [2 1 9 0; 4 3 8 1; -2 6 7 5];

@@ -15,7 +15,9 @@
 %                scaling.
 %   The length of a factor array is the larger of its dimensions; its values
 %   are taken in storage order and only their real parts are used. A scalar
-%   is not spread over the rows or columns.
+%   is not spread over the rows or columns. An empty array of the length
+%   needed (0-by-m for rowFactor) holds no values and, like [], leaves its
+%   side unscaled.
 %
 %   Output
 %     R  Sparse m-by-n, complex exactly when S is.
@@ -32,6 +34,14 @@
 %        nor of length n.
 %     "Not enough space for the output matrix."  the host has no memory for
 %        R.
+%     "Input argument #1 must be of class double"  S is not double (a
+%        logical sparse matrix).
+%     "Input argument #2 & #3 must be of class double"  a factor array is
+%        not double.
+%     "Input argument #1 has too many columns"  S has more than 2^31-1
+%        columns.
+%     "Input argument #1 is not a valid sparse matrix"  the column starts
+%        or row indices of S break the sparse layout.
 %
 %   Example
 %     S = sparse([1 0; 2 3]);
