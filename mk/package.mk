@@ -37,9 +37,10 @@ octave-pkg:
 	  --mtime=@$(PKG_EPOCH) -cf - $(PKG_NAME)-$(PKG_VERSION) | gzip -n > $(PKG_TARBALL)
 	@echo "wrote $(PKG_TARBALL)"
 
-# Help files against the modules' sources: present, comments only, every error text listed.
-test-help:
-	$(OCTAVE) tests/package/check_help.m
+# Help files against the modules' sources (present, comments only, every error text listed), and
+# `help NAME` for the modules of make octave.
+test-help: octave
+	$(OCTAVE) tests/package/check_help.m $(BUILD)/octave
 
 # Installs the package into a temporary prefix, calls and documents every module, uninstalls.
 test-package: octave-pkg

@@ -2,7 +2,9 @@
 % modules/ has a help file toolbox/NAME.m that holds comments only, opens with an H1 line naming
 % the module, lists exactly the error texts of the module's source and has an example with at
 % least one checked value; Contents.m lists every module with its H1 text and the package's
-% version. Exits non-zero on any failure.
+% version. With a folder of built modules as argument (make octave's), `help NAME` must also
+% print the help of each module there. Exits non-zero on any failure.
+args = argv();
 here = fileparts(mfilename('fullpath'));
 root = fileparts(fileparts(here));
 addpath(here);
@@ -45,6 +47,15 @@ for k = 1:numel(names)
     line = regexp(contents, ['\n%\s+' name '\s+-\s+([^\n]*)'], 'tokens', 'once');
     if isempty(line) || ~strcmp(strtrim(line{1}), summary)
       error('Contents.m does not list %s with "%s"', name, summary);
+    end
+    if ~isempty(args)
+      file = fullfile(make_absolute_filename(args{1}), [name '.mex']);
+      addpath(args{1});
+      shown = evalc(['help ' name]);
+      rmpath(args{1});
+      if isempty(strfind(shown, file)) || isempty(strfind(shown, h.h1))
+        error('help %s does not show the help of %s:\n%s', name, file, shown);
+      end
     end
     passed = passed + 1;
     printf('PASS help %s (%d error texts)\n', name, numel(texts));
