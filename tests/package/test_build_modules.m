@@ -74,6 +74,7 @@ function check_default_build(work, root, names)
   if ~isequal(sort(files), sort(expected))
     error('returned %s', strjoin(files, ' '));
   end
+  cd(work);
   addpath(toolbox);
   for k = 1:numel(names)
     if isempty(strfind(log, ['build_modules: built ' expected{k}]))
