@@ -76,6 +76,16 @@ function check_only_modules(names, prefix)
   end
 end
 
+function check_contents(root)
+  % help FOLDER prints the Contents.m installed with the modules.
+  folder = fileparts(which('boxreach'));
+  first = strtrim(strtok(fileread(fullfile(root, 'toolbox', 'Contents.m')), "\n")(2:end));
+  text = evalc(['help ' folder]);
+  if isempty(strfind(text, first))
+    error('help %s does not show Contents.m:\n%s', folder, text);
+  end
+end
+
 function uninstall_from(pkgName, prefix)
   dirs = pkg('list'){1}.dir;
   pkg('unload', pkgName);
@@ -91,6 +101,7 @@ if check(['install ' tarball], @install_into, tarball, prefix)
   if check(['load ' pkgName], @pkg, 'load', pkgName)
     passed = passed + 1;
     results = [check('installed modules', @check_only_modules, names, prefix), ...
+               check('Contents.m', @check_contents, root), ...
                cellfun(@(n) check(['module ' n], @check_module, n, root, prefix), names)];
     passed = passed + sum(results);
     failed = failed + sum(~results);
