@@ -43,13 +43,15 @@
 %        values of 2^31 or more included).
 %     "arguments should be double"  samp1 not double.
 %     "samp1 should be a full matrix"  samp1 sparse.
-%     "grid size should be nonnegative"  a size from samp1 negative or NaN.
+%     "grid size should be nonnegative"  a size from samp1 negative, NaN,
+%        infinite or 2^31 or more.
 %     "grid size too large"  M*N+1 above 2^31-1.
 %     "samp2 should be a double matrix that matches samp1"  samp2 not
 %        M-by-N or not double.
 %     "samp2 should be a full matrix"  samp2 sparse.
-%     "Not enough space for the output matrix."  the lists would hold more
-%        than 2^31-1 entries, or the host has no memory for them.
+%     "Not enough space for the output matrix."  the lists could hold more
+%        than 2^31-1 entries (active pixels times the longest list they
+%        could have), or the host has no memory for them.
 %
 %   Example
 %     [pairIndex, pairStart] = boxreach(1, [3 2]);

@@ -31,7 +31,8 @@
 %     "Four input arguments required"  fewer than four inputs.
 %     "Too many output arguments"  more than one output.
 %     "Dimension mismatches between the inputs"  secondMap not M-by-N,
-%        pairStart not M*N+1 elements, or an empty valueMap.
+%        pairStart not M*N+1 elements, an empty valueMap, or more than
+%        2^31-1 pixels.
 %     "Index pair shall be of type UINT32"  pairIndex or pairStart not
 %        uint32.
 %     "Incorrect size or type for mask"  a non-empty mask not M-by-N or not
