@@ -71,8 +71,15 @@ test-octave: octave
 test-octave-asan: octave-asan
 	$(ASAN_ENV) $(OCTAVE) tests/octave/run_tests.m $(BUILD)/octave-asan
 
-demo: deps octave
-	$(OCTAVE) demo/demo.m $(BUILD)/octave
+# The default image is ImageMagick's built-in logo, at a third of its size.
+DEMO_IMAGE ?= $(BUILD)/demo/logo.png
+
+$(BUILD)/demo/logo.png:
+	@mkdir -p $(BUILD)/demo
+	convert logo: -resize 33% PNG24:$@
+
+demo: deps octave $(DEMO_IMAGE)
+	$(OCTAVE) demo/demo.m $(BUILD)/octave $(DEMO_IMAGE) $(BUILD)/demo
 
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
