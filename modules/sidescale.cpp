@@ -34,89 +34,83 @@ const char* const kBrokenLayout = "Input argument #1 is not a valid sparse matri
 // The length of a factor array: its larger dimension.
 int64_t lengthOf(const mxArray* a) { return std::max(frame::rowsOf(a), frame::colsOf(a)); }
 
-// Column starts from 0, never decreasing, ending within the capacity; with rowsUsed, every row
-// index of a stored entry below rows. Indices are compared as signed 64-bit values, so a negative
-// 32-bit index and an unsigned index above the signed range both fail the same test.
-bool layoutHolds(const mwIndex* colStart, const mwIndex* rowIndex, int64_t cols, int64_t rows,
-                 int64_t capacity, bool rowsUsed) {
-  if (static_cast<int64_t>(colStart[0]) != 0) return false;
-  for (int64_t j = 0; j < cols; ++j)
-    if (static_cast<int64_t>(colStart[j + 1]) < static_cast<int64_t>(colStart[j])) return false;
-  const int64_t entries = static_cast<int64_t>(colStart[cols]);
-  if (entries > capacity) return false;
-  if (rowsUsed) {
-    for (int64_t k = 0; k < entries; ++k) {
-      const int64_t i = static_cast<int64_t>(rowIndex[k]);
-      if (i < 0 || i >= rows) return false;
-    }
-  }
-  return true;
-}
+// The storage the kernel reads and writes, and the bound that every row index read from
+// rowFactor must stay below.
+struct Pass {
+  int32_t cols;
+  const mwIndex *sColStart, *sRowIndex;
+  const double *sReal, *sImag, *rowFactor, *colFactor;
+  mwIndex *rColStart, *rRowIndex;
+  double *rReal, *rImag;
+  uint64_t rowBound;
+};
 
 // One pass over the columns for one of the cases; the case is fixed at compile time so that the
-// loop over the stored entries holds no test of it.
+// loop over the stored entries holds no test of it. Returns false, with R written only in part,
+// at the first row index that would read rowFactor at or beyond rowBound. A negative index is
+// above every bound once taken as unsigned through the signed 64-bit value.
 template <bool kRow, bool kCol, bool kImag>
-void scaleColumns(int32_t cols, const mwIndex* sColStart, const mwIndex* sRowIndex,
-                  const double* sReal, const double* sImag, const double* rowFactor,
-                  const double* colFactor, mwIndex* rColStart, mwIndex* rRowIndex, double* rReal,
-                  double* rImag) {
-  for (int32_t j = 0; j < cols; ++j) {
-    rColStart[j] = sColStart[j];
-    const size_t k0 = static_cast<size_t>(sColStart[j]);
-    const size_t k1 = static_cast<size_t>(sColStart[j + 1]);
+bool scaleColumns(const Pass& p) {
+  for (int32_t j = 0; j < p.cols; ++j) {
+    p.rColStart[j] = p.sColStart[j];
+    const size_t k0 = static_cast<size_t>(p.sColStart[j]);
+    const size_t k1 = static_cast<size_t>(p.sColStart[j + 1]);
     if (k0 == k1) continue;  // an empty column reads no factor
-    const double c = kCol ? colFactor[j] : 1.0;
+    const double c = kCol ? p.colFactor[j] : 1.0;
     for (size_t k = k0; k < k1; ++k) {
-      const mwIndex i = sRowIndex[k];
-      rRowIndex[k] = i;
-      const double r = kRow ? rowFactor[static_cast<size_t>(i)] : 1.0;
+      const mwIndex i = p.sRowIndex[k];
+      p.rRowIndex[k] = i;
+      const uint64_t row = static_cast<uint64_t>(static_cast<int64_t>(i));
+      if (kRow && row >= p.rowBound) return false;
+      const double r = kRow ? p.rowFactor[row] : 1.0;
       // Row factor first, then the column factor: the order fixes the rounding.
-      double re = sReal[k];
+      double re = p.sReal[k];
       if (kRow) re = r * re;
       if (kCol) re = re * c;
-      rReal[k] = re;
+      p.rReal[k] = re;
       if (kImag) {
-        double im = sImag[k];
+        double im = p.sImag[k];
         if (kRow) im = r * im;
         if (kCol) im = im * c;
-        rImag[k] = im;
+        p.rImag[k] = im;
       }
     }
   }
-  rColStart[cols] = sColStart[cols];
+  p.rColStart[p.cols] = p.sColStart[p.cols];
+  return true;
 }
 
 template <bool kRow, bool kCol>
-void scaleParts(int32_t cols, const mwIndex* sColStart, const mwIndex* sRowIndex,
-                const double* sReal, const double* sImag, const double* rowFactor,
-                const double* colFactor, mwIndex* rColStart, mwIndex* rRowIndex, double* rReal,
-                double* rImag) {
-  if (sImag)
-    scaleColumns<kRow, kCol, true>(cols, sColStart, sRowIndex, sReal, sImag, rowFactor, colFactor,
-                                   rColStart, rRowIndex, rReal, rImag);
-  else
-    scaleColumns<kRow, kCol, false>(cols, sColStart, sRowIndex, sReal, nullptr, rowFactor,
-                                    colFactor, rColStart, rRowIndex, rReal, nullptr);
+bool scaleParts(const Pass& p) {
+  return p.sImag ? scaleColumns<kRow, kCol, true>(p) : scaleColumns<kRow, kCol, false>(p);
+}
+
+// The case is chosen here, once per call.
+bool scale(const Pass& p) {
+  if (p.rowFactor && p.colFactor) return scaleParts<true, true>(p);
+  if (p.rowFactor) return scaleParts<true, false>(p);
+  if (p.colFactor) return scaleParts<false, true>(p);
+  return scaleParts<false, false>(p);
+}
+
+// Column starts from 0, never decreasing, ending within the capacity: then every storage
+// position the kernel visits lies inside S's and R's index and value arrays.
+bool colStartsHold(const mwIndex* colStart, int64_t cols, int64_t capacity) {
+  if (static_cast<int64_t>(colStart[0]) != 0) return false;
+  for (int64_t j = 0; j < cols; ++j)
+    if (static_cast<int64_t>(colStart[j + 1]) < static_cast<int64_t>(colStart[j])) return false;
+  return static_cast<int64_t>(colStart[cols]) <= capacity;
 }
 
 }  // namespace
 
+// Trusts its caller for the row indices, as for the rest of the layout of S.
 void sidescaleKernel(int32_t cols, const mwIndex* sColStart, const mwIndex* sRowIndex,
                      const double* sReal, const double* sImag, const double* rowFactor,
                      const double* colFactor, mwIndex* rColStart, mwIndex* rRowIndex, double* rReal,
                      double* rImag) {
-  if (rowFactor && colFactor)
-    scaleParts<true, true>(cols, sColStart, sRowIndex, sReal, sImag, rowFactor, colFactor,
-                           rColStart, rRowIndex, rReal, rImag);
-  else if (rowFactor)
-    scaleParts<true, false>(cols, sColStart, sRowIndex, sReal, sImag, rowFactor, colFactor,
-                            rColStart, rRowIndex, rReal, rImag);
-  else if (colFactor)
-    scaleParts<false, true>(cols, sColStart, sRowIndex, sReal, sImag, rowFactor, colFactor,
-                            rColStart, rRowIndex, rReal, rImag);
-  else
-    scaleParts<false, false>(cols, sColStart, sRowIndex, sReal, sImag, rowFactor, colFactor,
-                             rColStart, rRowIndex, rReal, rImag);
+  scale({cols, sColStart, sRowIndex, sReal, sImag, rowFactor, colFactor, rColStart, rRowIndex,
+         rReal, rImag, UINT64_MAX});
 }
 
 extern "C" void mexFunction(int nOut, mxArray* outArgs[], int nIn, const mxArray* inArgs[]) {
@@ -156,15 +150,23 @@ extern "C" void mexFunction(int nOut, mxArray* outArgs[], int nIn, const mxArray
       colLength > 0 && frame::elementsOf(colFactorArray) > 0 ? mxGetPr(colFactorArray) : nullptr;
 
   // The host keeps its own sparse arrays in order, but an S written by another module may not
-  // be. Broken column starts would move every access outside the storage, and a row index at or
-  // above m would read outside rowFactor, so both are refused; without rowFactor a row index is
-  // only copied.
+  // be. Broken column starts would move accesses outside the storage, and a row index at or
+  // above m would read outside rowFactor: both are refused, the row indices during the pass
+  // itself, which reads them anyway. Without rowFactor a row index is only copied.
   const mwIndex* sColStart = mxGetJc(s);
-  const mwIndex* sRowIndex = mxGetIr(s);
-  if (!layoutHolds(sColStart, sRowIndex, n, m, static_cast<int64_t>(capacity),
-                   rowFactor != nullptr))
-    mexErrMsgTxt(kBrokenLayout);
-
-  sidescaleKernel(static_cast<int32_t>(n), sColStart, sRowIndex, mxGetPr(s), sImag, rowFactor,
-                  colFactor, mxGetJc(r), mxGetIr(r), mxGetPr(r), mxGetPi(r));
+  if (!colStartsHold(sColStart, n, static_cast<int64_t>(capacity))) mexErrMsgTxt(kBrokenLayout);
+  Pass pass = {};
+  pass.cols = static_cast<int32_t>(n);
+  pass.sColStart = sColStart;
+  pass.sRowIndex = mxGetIr(s);
+  pass.sReal = mxGetPr(s);
+  pass.sImag = sImag;
+  pass.rowFactor = rowFactor;
+  pass.colFactor = colFactor;
+  pass.rColStart = mxGetJc(r);
+  pass.rRowIndex = mxGetIr(r);
+  pass.rReal = mxGetPr(r);
+  pass.rImag = mxGetPi(r);
+  pass.rowBound = static_cast<uint64_t>(m);
+  if (!scale(pass)) mexErrMsgTxt(kBrokenLayout);
 }
