@@ -18,6 +18,13 @@ void pathpeakKernel(int32_t rows, int32_t pixels, const double* valueMap, const 
                     const uint32_t* pairStart, const double* mask, double* pairWeight,
                     int32_t pairCount);
 
+// What pathpeakKernel trusts of a pattern: every non-empty range within the pairCount entries
+// and holding pixel numbers below pixels. Returns the fault of the first pixel whose range
+// breaks it (a range beyond the entries before its entries), or kPatternSound.
+enum { kPatternSound, kPatternRangeBeyondList, kPatternEntryBeyondGrid };
+int pathpeakPatternFault(int32_t pixels, const uint32_t* pairIndex, const uint32_t* pairStart,
+                         int64_t pairCount);
+
 // Copies column-compressed lists into a host sparse matrix's storage.
 void packcolsKernel(const uint32_t* rowIndex, const uint32_t* colStart, const double* values,
                     int32_t nonzeroCount, int32_t colCount, mwIndex* outRowIndex,
