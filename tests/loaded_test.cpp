@@ -12,6 +12,7 @@
 namespace {
 
 std::string moduleDir;
+std::string moduleSuffix = "mexa64";  // mexglx for the 32-bit x86 build
 
 struct Loaded {
   void* handle = nullptr;
@@ -21,7 +22,7 @@ struct Loaded {
 
 Loaded load(const std::string& name) {
   Loaded l;
-  std::string path = moduleDir + "/" + name + ".mexa64";
+  std::string path = moduleDir + "/" + name + "." + moduleSuffix;
   l.handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!l.handle) return l;
   l.entry = reinterpret_cast<hostlayer::MexEntry>(dlsym(l.handle, "mexFunction"));
@@ -64,5 +65,6 @@ TEST(LoadedModules, BoxreachRunsThroughTheHostLibraries) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   moduleDir = argc > 1 ? argv[1] : ".";
+  if (argc > 2) moduleSuffix = argv[2];
   return RUN_ALL_TESTS();
 }

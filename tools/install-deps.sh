@@ -15,6 +15,11 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
+# A package of another architecture (NAME:i386) needs that architecture known to dpkg.
+for arch in $(printf '%s\n' $missing | sed -n 's/^[^:]*:\(.*\)$/\1/p' | sort -u); do
+  dpkg --print-architecture | grep -qx "$arch" || dpkg --print-foreign-architectures |
+    grep -qx "$arch" || dpkg --add-architecture "$arch"
+done
 apt-get update -qq
 # shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends $missing
