@@ -51,32 +51,45 @@ struct Pass {
 // above every bound once taken as unsigned through the signed 64-bit value.
 template <bool kRow, bool kCol, bool kImag>
 bool scaleColumns(const Pass& p) {
-  for (int32_t j = 0; j < p.cols; ++j) {
-    p.rColStart[j] = p.sColStart[j];
-    const size_t k0 = static_cast<size_t>(p.sColStart[j]);
-    const size_t k1 = static_cast<size_t>(p.sColStart[j + 1]);
+  // Locals, so that the stores into R need not be taken as changing the pointers or the bound.
+  const int32_t cols = p.cols;
+  const mwIndex* const sColStart = p.sColStart;
+  const mwIndex* const sRowIndex = p.sRowIndex;
+  const double* const sReal = p.sReal;
+  const double* const sImag = p.sImag;
+  const double* const rowFactor = p.rowFactor;
+  const double* const colFactor = p.colFactor;
+  mwIndex* const rColStart = p.rColStart;
+  mwIndex* const rRowIndex = p.rRowIndex;
+  double* const rReal = p.rReal;
+  double* const rImag = p.rImag;
+  const uint64_t rowBound = p.rowBound;
+  for (int32_t j = 0; j < cols; ++j) {
+    rColStart[j] = sColStart[j];
+    const size_t k0 = static_cast<size_t>(sColStart[j]);
+    const size_t k1 = static_cast<size_t>(sColStart[j + 1]);
     if (k0 == k1) continue;  // an empty column reads no factor
-    const double c = kCol ? p.colFactor[j] : 1.0;
+    const double c = kCol ? colFactor[j] : 1.0;
     for (size_t k = k0; k < k1; ++k) {
-      const mwIndex i = p.sRowIndex[k];
-      p.rRowIndex[k] = i;
+      const mwIndex i = sRowIndex[k];
+      rRowIndex[k] = i;
       const uint64_t row = static_cast<uint64_t>(static_cast<int64_t>(i));
-      if (kRow && row >= p.rowBound) return false;
-      const double r = kRow ? p.rowFactor[row] : 1.0;
+      if (kRow && row >= rowBound) return false;
+      const double r = kRow ? rowFactor[row] : 1.0;
       // Row factor first, then the column factor: the order fixes the rounding.
-      double re = p.sReal[k];
+      double re = sReal[k];
       if (kRow) re = r * re;
       if (kCol) re = re * c;
-      p.rReal[k] = re;
+      rReal[k] = re;
       if (kImag) {
-        double im = p.sImag[k];
+        double im = sImag[k];
         if (kRow) im = r * im;
         if (kCol) im = im * c;
-        p.rImag[k] = im;
+        rImag[k] = im;
       }
     }
   }
-  p.rColStart[p.cols] = p.sColStart[p.cols];
+  rColStart[cols] = sColStart[cols];
   return true;
 }
 
