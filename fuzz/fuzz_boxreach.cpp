@@ -20,7 +20,7 @@ enum { inR, inSamp1, inSamp2 };
 
 // Related inputs: a grid given as a size or as a mask, and a samp2 of that grid's size.
 void readStructured(fuzz::Reader& in, Call* c) {
-  const unsigned variant = (c->mode >> 1) % 3;
+  const unsigned variant = (c->mode >> 2) % 3;
   uint64_t m = fuzz::readDim(in) % 33, n = fuzz::readDim(in) % 33;
   for (int k = 0; k < c->nIn; ++k) {
     if (k == inSamp1) {
@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Reader in(data, size);
   Call c;
   fuzz::readHeader(in, 3, &c);
-  if (c.mode & 1) {
+  if (fuzz::structured(c)) {
     readStructured(in, &c);
   } else {
     for (int k = 0; k < c.nIn; ++k) c.in.push_back(fuzz::readArray(in));

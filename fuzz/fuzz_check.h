@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,21 @@ struct Outcome {
   std::abort();
 }
 
+// With FUZZ_STATS set, how the calls ended is counted and printed at exit (run a target over
+// its corpus with -runs=0 to see which paths the corpus reaches).
+inline void count(const hostlayer::CallResult& r) {
+  static const bool on = std::getenv("FUZZ_STATS") != nullptr;
+  if (!on) return;
+  static std::map<std::string, long>* counts = [] {
+    auto* m = new std::map<std::string, long>;
+    std::atexit([] {
+      for (const auto& [what, n] : *counts) std::fprintf(stderr, "%9ld  %s\n", n, what.c_str());
+    });
+    return m;
+  }();
+  ++(*counts)[r.failed ? "error: " + r.error : "result"];
+}
+
 // Builds the inputs, arms the injected failure and calls the module. Host-layer faults (a write
 // beyond the offered output slots, foreign storage handed back) are findings.
 inline Outcome run(const Call& c, hostlayer::MexEntry entry) {
@@ -50,6 +66,7 @@ inline Outcome run(const Call& c, hostlayer::MexEntry entry) {
     finding(c, std::string("host layer fault: ") + e.what());
   }
   o.creations = hostlayer::creationCount();
+  count(o.result);
   return o;
 }
 

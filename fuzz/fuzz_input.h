@@ -1,8 +1,8 @@
 // Turning fuzzer bytes into module calls, and module calls into bytes (for the seed corpus).
 //
 // A call is a header (input count, output count, fault injection, mode) followed by its inputs.
-// In the generic mode (mode byte even) every input is an array read by readArray; an odd mode
-// lets the module's target build related inputs itself (a grid and a mask of the same size, a
+// In the generic mode every input is an array read by readArray; the structured modes let the
+// module's target build related inputs itself (a grid and a mask of the same size, a
 // pattern that fits a pixel count) so the deeper paths are reached more often than chance allows.
 //
 // Array encoding: a kind byte (class in bits 0-3, storage in bits 4-5, shape in bits 6-7), the
@@ -511,6 +511,10 @@ inline void readHeader(Reader& r, int maxIn, Call* c) {
   c->failAt = f <= 3 ? int(f) : 0;
   c->mode = r.byte();
 }
+
+// Three modes in four build related inputs (mode 0, that of the seeds, reads every input as a
+// generic array); the bits above the lowest two choose among a target's variants.
+inline bool structured(const Call& c) { return c.mode % 4 != 0; }
 
 inline std::vector<uint8_t> encode(const Call& c) {
   Writer w;

@@ -148,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Reader in(data, size);
   Call c;
   fuzz::readHeader(in, 6, &c);
-  if (c.mode & 1) {
+  if (fuzz::structured(c)) {
     readStructured(in, &c);
   } else {
     for (int k = 0; k < c.nIn; ++k) c.in.push_back(fuzz::readArray(in));

@@ -80,3 +80,17 @@ test-malformed: octave
 
 test-malformed-asan: octave-asan
 	$(ASAN_ENV) $(OCTAVE) tests/octave-malformed/run_malformed.m $(BUILD)/octave-asan $(MALFORMED_CALLS)
+
+# Large inputs: boxreach through the host layer (storage from calloc, so the untouched part of
+# pairCapacity shows), then the four-module chain inside Octave.
+$(FUZZ_ROOT)/stress_resident: fuzz/stress_resident.cpp modules/boxreach.cpp $(COMMON) \
+    $(wildcard hostlayer/src/*.cpp hostlayer/include/*.h)
+	@mkdir -p $(@D)
+	$(CXX) -std=c++17 -O2 -ffp-contract=off $(FUZZ_WARN) -DHOSTLAYER_INDEX_INT64 \
+	  -Ihostlayer/include -Icommon -Imodules $< modules/boxreach.cpp hostlayer/src/mx.cpp \
+	  hostlayer/src/mex.cpp -o $@
+
+stress: deps octave $(FUZZ_ROOT)/stress_resident
+	$(FUZZ_ROOT)/stress_resident
+	set -o pipefail; /usr/bin/time -v $(OCTAVE) tests/stress/stress_pipeline.m $(BUILD)/octave 2>&1 | \
+	  grep -v -E '^\s+(Average|Socket|Signals|Swaps|File system|Page size|Voluntary|Involuntary|Exit status|Percent|Minor|Major)'
