@@ -11,6 +11,8 @@ sources = dir(fullfile(root, 'modules', '*.cpp'));
 names = cellfun(@(f) f(1:end - 4), {sources.name}, 'UniformOutput', false);
 work = tempname();
 mkdir(work);
+% mkoctfile leaves its temporary object files behind when a compile fails: keep them in work.
+setenv('TMPDIR', work);
 confirm_recursive_rmdir(false);
 start = pwd();
 passed = 0;
