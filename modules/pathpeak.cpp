@@ -7,7 +7,9 @@
 // path from p towards q (q itself is not sampled), never below zero. A pixel paired with itself,
 // and two pixels with the same positive label in mask, weigh 0. Weights come in the order of
 // pairIndex; entries that no pixel's range covers stay 0.
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "frame.h"
 #include "kernels.h"
@@ -47,11 +49,101 @@ int pathpeakPatternFault(int32_t pixels, const uint32_t* pairIndex, const uint32
   return kPatternSound;
 }
 
+namespace {
+
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef unsigned __int128 Wide;
+
+// The column of a pixel number without a division instruction: with c = ceil(2^63 / m),
+// floor(q / m) = floor(q x c / 2^63) exactly whenever q x m < 2^63, true for q and m below 2^31.
+class ColumnOf {
+ public:
+  explicit ColumnOf(int32_t m)
+      : c_(((uint64_t(1) << 63) + static_cast<uint64_t>(m) - 1) / static_cast<uint64_t>(m)) {}
+  int32_t operator()(int32_t q) const {
+    return static_cast<int32_t>((Wide(static_cast<uint32_t>(q)) * c_) >> 63);
+  }
+
+ private:
+  uint64_t c_;
+};
+#else
+class ColumnOf {
+ public:
+  explicit ColumnOf(int32_t m) : m_(m) {}
+  int32_t operator()(int32_t q) const { return q / m_; }
+
+ private:
+  int32_t m_;
+};
+#endif
+
+// The largest of peak and the values sampled after the first on the path from (rp, cp) towards
+// (rq, cq), another pixel of a grid of m rows. The minor coordinate of the sample k steps along
+// the major axis is truncToInt32((slope x (a - a0) + 0.5) + b0); with a - a0 = k x s that is
+// ((db / n) x k + 0.5) + b0 for the same bits, as dividing by -n or multiplying by -k only flips
+// a sign and rounding is symmetric in sign. The sum is never negative nor beyond the grid, so a
+// plain conversion truncates it.
+inline double pathPeak(const double* valueMap, int32_t m, int32_t rp, int32_t cp, int32_t rq,
+                       int32_t cq, double peak) {
+  const int32_t rowDelta = rq - rp, colDelta = cq - cp;
+  const int32_t dr = std::abs(rowDelta), dc = std::abs(colDelta);
+  if (dc >= dr) {  // ties step along the columns
+    const double slope = static_cast<double>(rowDelta) / static_cast<double>(dc);
+    const double b0 = rp;
+    const ptrdiff_t step = static_cast<ptrdiff_t>(colDelta > 0 ? m : -m);
+    const double* column = valueMap + static_cast<ptrdiff_t>(cp) * m;
+    const double* const last = column + static_cast<ptrdiff_t>(colDelta) * m;
+    double k = 0.0;
+    while ((column += step) != last) {
+      k += 1.0;
+      const double x = column[static_cast<ptrdiff_t>((slope * k + 0.5) + b0)];
+      peak = x > peak ? x : peak;
+    }
+  } else {
+    const double slope = static_cast<double>(colDelta) / static_cast<double>(dr);
+    const double b0 = cp;
+    const ptrdiff_t step = static_cast<ptrdiff_t>(rowDelta > 0 ? 1 : -1);
+    const double* row = valueMap + rp;
+    const double* const last = row + rowDelta;
+    double k = 0.0;
+    while ((row += step) != last) {
+      k += 1.0;
+      const double x = row[static_cast<ptrdiff_t>((slope * k + 0.5) + b0) * m];
+      peak = x > peak ? x : peak;
+    }
+  }
+  return peak;
+}
+
+// The weights of one pixel's range; with Labelled, pairs whose label equals label weigh 0.
+template <bool Labelled>
+void weighRange(const double* valueMap, int32_t m, ColumnOf columnOf, int32_t p, int32_t rp,
+                int32_t cp, const uint32_t* pairIndex, uint32_t begin, uint32_t end,
+                const double* mask, double label, double* pairWeight) {
+  // Every path samples p first, so the running maximum leaves +0.0 only for a larger value.
+  const double own = valueMap[p];
+  const double first = own > 0.0 ? own : 0.0;
+  for (uint32_t j = begin; j < end; ++j) {
+    const int32_t q = static_cast<int32_t>(pairIndex[j]);
+    if (q == p || (Labelled && mask[q] == label)) {
+      pairWeight[j] = 0.0;
+      continue;
+    }
+    const int32_t cq = columnOf(q);
+    const int32_t rq = q - cq * m;
+    pairWeight[j] = 0.5 * pathPeak(valueMap, m, rp, cp, rq, cq, first);
+  }
+}
+
+}  // namespace
+
 void pathpeakKernel(int32_t rows, int32_t pixels, const double* valueMap, const uint32_t* pairIndex,
                     const uint32_t* pairStart, const double* mask, double* pairWeight,
                     int32_t pairCount) {
   (void)pairCount;  // every range lies within the pattern's entries
   const int32_t m = rows;
+  const ColumnOf columnOf(m);
   int32_t rp = 0, cp = 0;  // row and column of p, stepped along instead of divided
   for (int32_t p = 0; p < pixels; ++p, ++rp) {
     if (rp == m) {
@@ -60,46 +152,12 @@ void pathpeakKernel(int32_t rows, int32_t pixels, const double* valueMap, const 
     }
     const uint32_t begin = pairStart[p], end = pairStart[p + 1];
     if (begin >= end) continue;
-    // Every path samples p first, so the running maximum leaves +0.0 only for a larger value.
-    const double own = valueMap[p];
-    const double first = own > 0.0 ? own : 0.0;
-    const bool labelled = mask && mask[p] > 0.0;
-    const double label = labelled ? mask[p] : 0.0;
-    for (uint32_t j = begin; j < end; ++j) {
-      const int32_t q = static_cast<int32_t>(pairIndex[j]);
-      if (q == p || (labelled && mask[q] == label)) {
-        pairWeight[j] = 0.0;
-        continue;
-      }
-      const int32_t rq = q % m, cq = q / m;
-      const int32_t dc = cq > cp ? cq - cp : cp - cq;
-      const int32_t dr = rq > rp ? rq - rp : rp - rq;
-      // Ties step along the columns.
-      const bool alongColumns = dc >= dr;
-      const int32_t n = alongColumns ? dc : dr;
-      const int32_t minorDelta = alongColumns ? rq - rp : cq - cp;
-      const int32_t majorDelta = alongColumns ? cq - cp : rq - rp;
-      const double minor0 = alongColumns ? rp : cp;
-      // slope x (a - a0) with a - a0 = k x s equals (db / n) x k exactly: dividing by -n or
-      // multiplying by -k only flips the sign, and rounding is symmetric in sign.
-      const double slope = static_cast<double>(minorDelta) / static_cast<double>(n);
-      const ptrdiff_t step = majorDelta > 0 ? 1 : -1;
-      const ptrdiff_t majorStride = alongColumns ? step * m : step;
-      const ptrdiff_t minorStride = alongColumns ? 1 : m;
-      // The sample at k lies at the major coordinate of p plus k steps and the minor coordinate
-      // b, so its value sits at line[k x majorStride + b x minorStride].
-      const double* line = valueMap + (alongColumns ? static_cast<ptrdiff_t>(cp) * m : rp);
-      double peak = first;
-      double k = 0.0;
-      for (int32_t i = 1; i < n; ++i) {
-        k += 1.0;
-        line += majorStride;
-        const int32_t b = static_cast<int32_t>((slope * k + 0.5) + minor0);
-        const double x = line[b * minorStride];
-        peak = x > peak ? x : peak;
-      }
-      pairWeight[j] = 0.5 * peak;
-    }
+    if (mask && mask[p] > 0.0)
+      weighRange<true>(valueMap, m, columnOf, p, rp, cp, pairIndex, begin, end, mask, mask[p],
+                       pairWeight);
+    else
+      weighRange<false>(valueMap, m, columnOf, p, rp, cp, pairIndex, begin, end, nullptr, 0.0,
+                        pairWeight);
   }
 }
 
@@ -133,14 +191,9 @@ extern "C" void mexFunction(int nOut, mxArray* outArgs[], int nIn, const mxArray
   const auto* index = static_cast<const uint32_t*>(mxGetData(pairIndex));
   const auto* start = static_cast<const uint32_t*>(mxGetData(pairStart));
   const int32_t p32 = static_cast<int32_t>(pixels);
-  switch (pathpeakPatternFault(p32, index, start, pairs)) {
-    case kPatternRangeBeyondList:
-      mexErrMsgTxt(kRangeBeyondList);
-    case kPatternEntryBeyondGrid:
-      mexErrMsgTxt(kEntryBeyondGrid);
-    default:
-      break;
-  }
+  const int fault = pathpeakPatternFault(p32, index, start, pairs);
+  if (fault == kPatternRangeBeyondList) mexErrMsgTxt(kRangeBeyondList);
+  if (fault == kPatternEntryBeyondGrid) mexErrMsgTxt(kEntryBeyondGrid);
   // A T-by-1 column of doubles is sized by a signed 32-bit row count.
   if (pairs > frame::kInt32Max) mexErrMsgTxt(kNoMemory);
 
