@@ -59,6 +59,31 @@ TEST(GroupsumKernel, AddsInAscendingRowOrderFromPlusZero) {
   EXPECT_TRUE(sameBits(runKernel(data, 6, 2, labels, 3), {0, 0, 11, 0, 7, 11}));
 }
 
+TEST(GroupsumKernel, RowOrderHoldsForRunsMixesAndLeftOutRows) {
+  // Runs of one label of every length (so groups of four equal rows, mixed groups, rows left
+  // out and short tails all occur), values whose sums depend on their order, and -0; checked
+  // against the row-by-row definition.
+  const Values pool = {1, 1e16, -1e16, -0.0, 0.5, 3};
+  for (int32_t rows = 1; rows <= 41; rows += 4) {
+    const int32_t cols = 3, groups = 4;
+    Values data(static_cast<size_t>(rows * cols)), labels(static_cast<size_t>(rows));
+    for (size_t k = 0; k < data.size(); ++k) data[k] = pool[(k * 7 + k / 5) % pool.size()];
+    // Labels 1 to 6 in turn, in runs of 0 to 8 rows; 5 and 6 lie beyond the 4 groups, so
+    // those rows are left out.
+    for (int32_t i = 0, run = 1; i < rows; ++run)
+      for (int32_t r = 0; r < run % 9 && i < rows; ++r)
+        labels[static_cast<size_t>(i++)] = 1 + run % 6;
+    Values want(static_cast<size_t>(groups * cols), 0.0);
+    for (int32_t i = 0; i < rows; ++i) {
+      const int32_t g = static_cast<int32_t>(labels[static_cast<size_t>(i)]) - 1;
+      if (g >= groups) continue;
+      for (int32_t j = 0; j < cols; ++j)
+        want[static_cast<size_t>(g + j * groups)] += data[static_cast<size_t>(i + j * rows)];
+    }
+    EXPECT_TRUE(sameBits(runKernel(data, rows, cols, labels, groups), want)) << rows << " rows";
+  }
+}
+
 TEST(GroupsumKernel, LeavesOutRowsThatNameNoOutputRow) {
   // Labels below 1, above the group count and NaN add nothing and write nowhere else.
   const Values data = {1, 2, 3, 4, 5, 6};
