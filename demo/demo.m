@@ -87,6 +87,7 @@ t = tic;
 d = full(sum(W, 2));
 s = 1 ./ sqrt(d);
 A = sidescale(W, s, s);
+A = (A + A') / 2;  % (s_i w_ij) s_j and (s_j w_ji) s_i may differ in the last bit
 stage('sidescale', t, 'degrees %.1f to %.1f', min(d), max(d));
 
 t = tic;
