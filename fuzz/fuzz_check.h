@@ -51,6 +51,7 @@ inline void count(const hostlayer::CallResult& r) {
 // beyond the offered output slots, foreign storage handed back) are findings.
 inline Outcome run(const Call& c, hostlayer::MexEntry entry) {
   hostlayer::reset();
+  if (c.in.size() != size_t(c.nIn)) finding(c, "the fuzzer decoded a wrong number of inputs");
   std::vector<const mxArray*> args;
   try {
     for (const ArraySpec& a : c.in) args.push_back(build(a));

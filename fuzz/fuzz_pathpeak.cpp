@@ -26,7 +26,7 @@ void readStructured(fuzz::Reader& in, Call* c) {
   const int64_t pixels = int64_t(m * n);
   for (int k = 0; k < c->nIn; ++k) {
     const uint8_t form = in.byte();
-    if (form >= 0xF0 || k > inMask) {
+    if (form >= 0xF0 || k > inMask || k == inPairStart) {
       c->in.push_back(fuzz::readArray(in));
     } else if (k == inValueMap || k == inSecondMap || k == inMask) {
       std::vector<double> v;

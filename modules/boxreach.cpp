@@ -107,7 +107,10 @@ extern "C" void mexFunction(int nOut, mxArray* outArgs[], int nIn, const mxArray
   if (m > frame::kInt32Max || n > frame::kInt32Max || (n > 0 && m > (frame::kInt32Max - 1) / n))
     mexErrMsgTxt(kGridTooLarge);
   const int64_t pixels = m * n;
-  const int64_t window = (2 * int64_t(rowRadius) + 1) * (2 * int64_t(colRadius) + 1);
+  // Each side is clipped to 2^31 - 1, more than P, so the product cannot overflow and its
+  // smaller with P is unchanged.
+  const int64_t window = std::min<int64_t>(2 * int64_t(rowRadius) + 1, frame::kInt32Max) *
+                         std::min<int64_t>(2 * int64_t(colRadius) + 1, frame::kInt32Max);
   const int64_t windowBound = std::min(window, pixels);
 
   const double* mask2 = nullptr;
@@ -137,8 +140,10 @@ extern "C" void mexFunction(int nOut, mxArray* outArgs[], int nIn, const mxArray
 
   auto* pairIndex = static_cast<uint32_t*>(mxGetData(pairIndexArray));
   auto* pairStart = static_cast<uint32_t*>(mxGetData(pairStartArray));
-  const int32_t total = boxreachKernel(rowRadius, colRadius, static_cast<int32_t>(m),
-                                       static_cast<int32_t>(n), mask1, mask2, pairIndex, pairStart);
+  // Without pixels there is nothing to visit, however many empty columns a 0-by-n mask has.
+  const int32_t total =
+      boxreachKernel(rowRadius, colRadius, static_cast<int32_t>(m),
+                     static_cast<int32_t>(pixels > 0 ? n : 0), mask1, mask2, pairIndex, pairStart);
 
   mxSetM(pairIndexArray, static_cast<mwSize>(total));
   void* shrunk = mxRealloc(pairIndex, 4 * static_cast<size_t>(total));

@@ -160,6 +160,15 @@ TEST_F(BoxreachGateway, SizesRadiiAndMasks) {
       {"[1 0] is a size", {makeScalar(1), makeRow({1, 0})}, {0}},
       {"empty samp1", {makeScalar(1), emptyDouble()}, {0}},
       {"0-by-3 mask", {makeScalar(1), emptyDouble(0, 3)}, {0}},
+      // No pixels to visit, however many empty columns (found by fuzzing: 2^31 empty steps).
+      {"0-by-(2^31 - 1) mask", {makeScalar(1), emptyDouble(0, 2147483647)}, {0}},
+      // The window's size must not overflow (found by fuzzing).
+      {"radius 2^31 - 1 covers the grid",
+       {makeScalar(2147483647), makeRow({5, 3})},
+       {0, 15, 30, 45, 60, 75, 90, 105, 120, 135, 150, 165, 180, 195, 210, 225}},
+      {"radii [2^31 - 1, 1]",
+       {makeRow({2147483647, 1}), makeRow({4, 3})},
+       {0, 8, 16, 24, 32, 44, 56, 68, 80, 88, 96, 104, 112}},
       {"samp1 mask",
        {makeScalar(1), makeDouble(3, 2, {1, 1, 1, 1, 0, 1})},
        {0, 4, 10, 14, 18, 18, 22}},
