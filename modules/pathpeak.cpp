@@ -88,6 +88,8 @@ inline double pathPeak(const double* valueMap, int32_t m, int32_t rp, int32_t cp
                        int32_t cq, double peak) {
   const int32_t rowDelta = rq - rp, colDelta = cq - cp;
   const int32_t dr = std::abs(rowDelta), dc = std::abs(colDelta);
+  // A neighbour at row and column distance at most 1: p is the only sample.
+  if (dr <= 1 && dc <= 1) return peak;
   if (dc >= dr) {  // ties step along the columns
     const double slope = static_cast<double>(rowDelta) / static_cast<double>(dc);
     const double b0 = rp;
