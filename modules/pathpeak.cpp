@@ -40,11 +40,20 @@ int pathpeakPatternFault(int32_t pixels, const uint32_t* pairIndex, const uint32
     const uint32_t begin = pairStart[p], end = pairStart[p + 1];
     if (begin >= end) continue;
     if (end > total) return kPatternRangeBeyondList;
-    // The largest entry of the range decides; the reduction has no branch per entry.
-    uint32_t largest = 0;
-    for (uint32_t j = begin; j < end; ++j)
-      largest = pairIndex[j] > largest ? pairIndex[j] : largest;
-    if (largest >= static_cast<uint32_t>(pixels)) return kPatternEntryBeyondGrid;
+    // The largest entry of the range decides; four running maxima keep the pass from waiting
+    // on one chain of comparisons.
+    uint32_t a = 0, b = 0, c = 0, d = 0;
+    uint32_t j = begin;
+    for (; end - j >= 4; j += 4) {
+      a = pairIndex[j] > a ? pairIndex[j] : a;
+      b = pairIndex[j + 1] > b ? pairIndex[j + 1] : b;
+      c = pairIndex[j + 2] > c ? pairIndex[j + 2] : c;
+      d = pairIndex[j + 3] > d ? pairIndex[j + 3] : d;
+    }
+    for (; j < end; ++j) a = pairIndex[j] > a ? pairIndex[j] : a;
+    a = b > a ? b : a;
+    c = d > c ? d : c;
+    if ((c > a ? c : a) >= static_cast<uint32_t>(pixels)) return kPatternEntryBeyondGrid;
   }
   return kPatternSound;
 }

@@ -226,7 +226,7 @@ TEST(PathpeakKernel, MatchesTheDefinitionOnRandomPatterns) {
     const size_t pairs = std::min<size_t>(20000, static_cast<size_t>(pixels) * 12);
     List index(pairs);
     for (size_t j = 0; j < pairs; ++j) {
-      const uint32_t p = static_cast<uint32_t>(j * static_cast<size_t>(pixels) / pairs);
+      const uint32_t p = static_cast<uint32_t>(uint64_t(j) * uint64_t(pixels) / pairs);
       const uint32_t kind = rng.below(4);
       // Near pairs lie up to four rows and columns away.
       const int32_t rn = std::clamp<int32_t>(
@@ -240,7 +240,7 @@ TEST(PathpeakKernel, MatchesTheDefinitionOnRandomPatterns) {
     }
     List ascending(static_cast<size_t>(pixels) + 1), anyOrder(ascending.size());
     for (size_t p = 0; p <= static_cast<size_t>(pixels); ++p) {
-      ascending[p] = static_cast<uint32_t>(p * pairs / static_cast<size_t>(pixels));
+      ascending[p] = static_cast<uint32_t>(uint64_t(p) * pairs / uint64_t(pixels));
       // Starts that begin a range move by up to three either way: ranges overlap, and some
       // are empty or decreasing.
       const bool begins = p == 0 || ascending[p] != ascending[p - 1];
