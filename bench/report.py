@@ -23,7 +23,7 @@ MEMORY_BOUND = ("Boxreach", "Packcols", "Sidescale", "Groupsum")
 def load_kernels(path):
     with open(path) as f:
         doc = json.load(f)
-    rows, copy_bw = [], None
+    rows, copy_bw, loop_bw = [], None, None
     for b in doc["benchmarks"]:
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
             continue
@@ -32,9 +32,12 @@ def load_kernels(path):
         if kernel == "MemoryCopy":
             copy_bw = b["bytes_per_second"]
             continue
+        if kernel == "CopyLoop":
+            loop_bw = b["bytes_per_second"]
+            continue
         args = dict(p.split(":", 1) for p in params if ":" in p)
         rows.append({"kernel": kernel, "args": args, "ms": b["cpu_time"], "bench": b})
-    return doc.get("context", {}), rows, copy_bw
+    return doc.get("context", {}), rows, copy_bw, loop_bw
 
 
 def load_host(path):
@@ -70,21 +73,23 @@ def cpu_model():
 
 def kernel_table(rows, copy_bw):
     out = [
-        "| kernel | grid | radius | masks | time | items/s | bytes/s | of memory copy | ns/sample |",
-        "|---|---|---|---|---|---|---|---|---|",
+        "| kernel | grid | radius | masks | time | items/s | bytes/s | of memory copy | ns/sample "
+        "| ns/pair |",
+        "|---|---|---|---|---|---|---|---|---|---|",
     ]
     for r in rows:
         b, a = r["bench"], r["args"]
         bw = b.get("bytes_per_second")
         frac = f"{100 * bw / copy_bw:.0f} %" if bw and copy_bw and r["kernel"] in MEMORY_BOUND else "-"
         nsps = f"{b['ns_per_sample']:.2f}" if "ns_per_sample" in b else "-"
+        nspp = f"{r['ms'] * 1e6 / b['pairs']:.2f}" if b.get("pairs") else "-"
         masks = a.get("masks", {"0": "random labels", "1": "region labels"}.get(a.get("regions"), "-"))
         if "masks" in a:
             masks = "on" if a["masks"] == "1" else "off"
         out.append(
             f"| {r['kernel'].lower()} | {a.get('grid', '-')} | {a.get('radius', '-')} | {masks} "
             f"| {r['ms']:.2f} ms | {fmt_rate(b.get('items_per_second', 0))} "
-            f"| {fmt_rate(bw) + 'B' if bw else '-'} | {frac} | {nsps} |"
+            f"| {fmt_rate(bw) + 'B' if bw else '-'} | {frac} | {nsps} | {nspp} |"
         )
     return out
 
@@ -180,7 +185,8 @@ def targets(host, rows, copy_bw):
 
 
 def plot(path, rows, copy_bw, hosts):
-    fig, (ax1, ax2) = plt.subplots(1, 2, figsize=(14, 5.5))
+    fig, (ax1, ax3, ax2) = plt.subplots(1, 3, figsize=(18, 5.5),
+                                        gridspec_kw={"width_ratios": [3, 2, 3]})
     labels, fracs, colours = [], [], []
     palette = {"Boxreach": "tab:blue", "Packcols": "tab:green", "Sidescale": "tab:orange",
                "Groupsum": "tab:purple"}
@@ -201,10 +207,20 @@ def plot(path, rows, copy_bw, hosts):
     ax1.set_xlabel("bytes moved per second, % of memory copy in the same binary")
     ax1.set_title("Kernels on memory already touched (r = radius, m = masks)")
 
+    pp = [r for r in rows if "ns_per_sample" in r["bench"]]
+    ax3.barh(range(len(pp)), [r["bench"]["ns_per_sample"] for r in pp], color="tab:red")
+    ax3.set_yticks(range(len(pp)), [f"{r['args']['grid']} r{r['args']['radius']}"
+                                     f"{' m' if r['args']['masks'] == '1' else ''}" for r in pp],
+                   fontsize=7)
+    ax3.invert_yaxis()
+    ax3.axvline(1.5, color="red", linestyle="--", linewidth=1)
+    ax3.set_xlabel("ns per sample (pairs at distance 1 take one sample)")
+    ax3.set_title("pathpeak kernel")
+
     width = 0.38
     for k, (label, entries) in enumerate(hosts):
         es = [e for e in entries if "builtin" in e]
-        names = [f"{e['case']}\nvs {e['builtin'][:22]}" for e in es]
+        names = [f"{e['case']}\nvs {e['builtin']}" for e in es]
         ratios = [e["builtin_s"] / e["module_s"] for e in es]
         xs = [i + (k - 0.5) * width for i in range(len(es))]
         ax2.bar(xs, ratios, width, label=f"{label} allocation")
@@ -220,7 +236,7 @@ def plot(path, rows, copy_bw, hosts):
 
 def main():
     d = sys.argv[1] if len(sys.argv) > 1 else "bench/results"
-    ctx, rows, copy_bw = load_kernels(os.path.join(d, "kernels.json"))
+    ctx, rows, copy_bw, loop_bw = load_kernels(os.path.join(d, "kernels.json"))
     default = load_host(os.path.join(d, "host-default.jsonl"))
     huge = load_host(os.path.join(d, "host-hugepages.jsonl"))
     md = [
@@ -233,7 +249,9 @@ def main():
         "## Kernels",
         "",
         "Plain arrays already in memory; CPU time, median of the repetitions. Memory copy in the "
-        f"same binary: {fmt_rate(copy_bw or 0)}B/s (bytes read plus bytes written).",
+        f"same binary: {fmt_rate(copy_bw or 0)}B/s (bytes read plus bytes written; a plain copy "
+        f"loop of 8-byte words: {fmt_rate(loop_bw or 0)}B/s). The machine is shared, so a kernel "
+        "may show more than 100 %: the copy and the kernel never run at the same moment.",
         "",
         *kernel_table(rows, copy_bw),
         "",

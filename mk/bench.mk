@@ -8,7 +8,7 @@ BENCH_PYTHON := /usr/bin/python3
 # Repetitions of every kernel case; the table shows their median.
 BENCH_REPS ?= 3
 BENCH_MIN_TIME ?= 0.2
-BENCH_FILTER ?= ^(MemoryCopy|Boxreach|Pathpeak|Packcols|Sidescale|Groupsum)/
+BENCH_FILTER ?= ^(MemoryCopy|CopyLoop|Boxreach|Pathpeak|Packcols|Sidescale|Groupsum)/
 
 .PHONY: bench bench-kernels bench-host bench-report
 
