@@ -121,7 +121,8 @@ TEST(PathpeakKernel, ExampleWithAndWithoutMask) {
 
 TEST(PathpeakKernel, RoundingSensitivePathsFollowTheRule) {
   // (row 1, column 0) towards (row 0, column 6): slope -1/6, and at column 3 the product
-  // rounds to -0.5, so the sample lies on row 1. A fused multiply-add would pick row 0.
+  // rounds to -0.5, so the sample lies on row 1. A slope held in single precision would pick
+  // row 0.
   {
     const int32_t m = 2;
     Values map(2 * 7, 0.0);
@@ -176,8 +177,9 @@ TEST(PathpeakKernel, SamplesAndTheirMaximum) {
 }
 
 TEST(PathpeakKernel, SelfPairsAndLabels) {
-  // Pixel 0 holds NaN: a self pair never reads it. Pixel 1 pairs with 3 pixels whose labels
-  // are equal to its own only for pixel 2; the equal non-positive labels do not zero.
+  // A 6-by-1 grid. Pixel 0 holds NaN: a self pair never reads it. Pixel 1 pairs with itself and
+  // pixels 2, 3 and 4, of which only pixel 2 has its label; equal labels that are not positive
+  // do not zero a pair.
   const Values map = {kNan, 8, 6, 6, 6, 6};
   const List start = {0, 1, 5, 7, 9, 9, 9};
   const List index = {0, 1, 2, 3, 4, 3, 5, 2, 5};
