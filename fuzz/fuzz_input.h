@@ -208,7 +208,13 @@ inline const uint64_t* bigDims() {
 
 inline uint64_t readDim(Reader& in) {
   uint8_t b = in.byte();
-  return b < 0xF8 ? b % (kMaxDim + 1) : bigDims()[b - 0xF8];
+  if (b < 0xF8) return b % (kMaxDim + 1);
+#if defined(HOSTLAYER_INDEX_INT32)
+  // A host with 32-bit sizes has no dimension beyond 2^31 - 1.
+  return std::min<uint64_t>(bigDims()[b - 0xF8], 2147483647);
+#else
+  return bigDims()[b - 0xF8];
+#endif
 }
 
 inline void writeDim(Writer& w, uint64_t d) {
@@ -529,21 +535,21 @@ inline std::vector<uint8_t> encode(const Call& c) {
 // ---- index lists -----------------------------------------------------------------------------
 
 // Column-compressed lists over `rows` rows and `cols` columns: ascending distinct entries per
-// column, at most 4096 entries in all; then, a third of the time, one fault of the kinds a wrong
+// column, at most `limit` entries in all; then, a third of the time, one fault of the kinds a wrong
 // caller makes (an entry out of range, a descending or repeated run, starts that do not begin at
 // 0, decrease, or end elsewhere than at the entry count).
 struct Lists {
   std::vector<uint32_t> index, start;
 };
 
-inline Lists readLists(Reader& in, int64_t rows, int64_t cols) {
+inline Lists readLists(Reader& in, int64_t rows, int64_t cols, size_t limit = 4096) {
   Lists l;
   l.start.push_back(0);
   for (int64_t j = 0; j < cols; ++j) {
     const int64_t most = std::min<int64_t>(rows, 16);
     const int64_t c = most > 0 ? in.byte() % (most + 1) : 0;
     std::set<uint32_t> run;
-    for (int64_t k = 0; k < c && l.index.size() + run.size() < 4096; ++k)
+    for (int64_t k = 0; k < c && l.index.size() + run.size() < limit; ++k)
       run.insert(uint32_t(in.byte() % rows));
     l.index.insert(l.index.end(), run.begin(), run.end());
     l.start.push_back(uint32_t(l.index.size()));

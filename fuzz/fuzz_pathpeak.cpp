@@ -22,7 +22,8 @@ enum { inValueMap, inSecondMap, inPairIndex, inPairStart, inMask };
 // A map over a grid, a second array of its size, a pattern over its pixels (plausible most of
 // the time) and a mask of labels.
 void readStructured(fuzz::Reader& in, Call* c) {
-  const uint64_t m = fuzz::readDim(in) % 33, n = fuzz::readDim(in) % 33;
+  // Grids up to 16 x 16 and 1024 pairs keep a call (walks of up to 16 samples) fast.
+  const uint64_t m = fuzz::readDim(in) % 17, n = fuzz::readDim(in) % 17;
   const int64_t pixels = int64_t(m * n);
   for (int k = 0; k < c->nIn; ++k) {
     const uint8_t form = in.byte();
@@ -39,7 +40,7 @@ void readStructured(fuzz::Reader& in, Call* c) {
       c->in.push_back(v.empty() ? fuzz::denseSpec(mxDOUBLE_CLASS, form & 1 ? 0 : 1, 0, {})
                                 : fuzz::denseSpec(mxDOUBLE_CLASS, m, n, v));
     } else if (k == inPairIndex) {
-      const fuzz::Lists l = fuzz::readLists(in, pixels, pixels);
+      const fuzz::Lists l = fuzz::readLists(in, pixels, pixels, 1024);
       c->in.push_back(fuzz::listArray(in, l.index));
       if (c->nIn > inPairStart) c->in.push_back(fuzz::listArray(in, l.start));
       ++k;

@@ -64,22 +64,27 @@ $(FUZZ_ROOT)/seeds/.stamp: $(FUZZ_OUT)/make_seeds
 fuzz-build: $(FUZZ_TARGETS:%=$(FUZZ_OUT)/fuzz_%) $(FUZZ_ROOT)/seeds/.stamp
 
 fuzz: deps fuzz-build
-	fuzz/run.sh $(FUZZ_ROOT) $(FUZZ_OUT) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	FUZZ_LOCK=1 fuzz/run.sh $(FUZZ_ROOT) $(FUZZ_OUT) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 fuzz-ci: deps fuzz-build
 	fuzz/run.sh $(FUZZ_ROOT) $(FUZZ_OUT) $(FUZZ_CI_SECONDS) $(FUZZ_TARGETS)
 
 $(FUZZ_TARGETS:%=fuzz-%): fuzz-%: deps $(FUZZ_OUT)/fuzz_% $(FUZZ_ROOT)/seeds/.stamp
-	fuzz/run.sh $(FUZZ_ROOT) $(FUZZ_OUT) $(FUZZ_SECONDS) $*
+	FUZZ_LOCK=1 fuzz/run.sh $(FUZZ_ROOT) $(FUZZ_OUT) $(FUZZ_SECONDS) $*
 
-# Malformed inputs in the real host, with the plain modules and with the ASan-built ones.
+# Malformed inputs in the real host, with the plain modules and with the ASan-built ones (fewer
+# calls there: Octave runs some twenty times slower under the preloaded sanitizers).
 MALFORMED_CALLS ?= 300
+MALFORMED_ASAN_CALLS ?= 150
 
 test-malformed: octave
 	$(OCTAVE) tests/octave-malformed/run_malformed.m $(BUILD)/octave $(MALFORMED_CALLS)
 
 test-malformed-asan: octave-asan
-	$(ASAN_ENV) $(OCTAVE) tests/octave-malformed/run_malformed.m $(BUILD)/octave-asan $(MALFORMED_CALLS)
+	$(ASAN_ENV) $(OCTAVE) tests/octave-malformed/run_malformed.m $(BUILD)/octave-asan \
+	  $(MALFORMED_ASAN_CALLS)
+
+TEST_EXTRA += fuzz-ci test-malformed test-malformed-asan
 
 # Large inputs: boxreach through the host layer (storage from calloc, so the untouched part of
 # pairCapacity shows), then the four-module chain inside Octave.
