@@ -260,7 +260,7 @@ def main():
         if entries:
             md += [f"## Inside Octave, {label} allocation", "",
                    "384 x 384 grid with radius 3 (groupsum: 2e6 x 8 data, 40 groups); "
-                   "medians of 7 runs.", "", *host_table(entries), ""]
+                   "medians of 5 runs.", "", *host_table(entries), ""]
             cap = capacity_table(entries)
             if len(cap) > 2:
                 md += [f"Capacity of `pairIndex` on a masked grid ({label} allocation):", "", *cap, ""]

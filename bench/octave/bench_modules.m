@@ -128,7 +128,7 @@ outfile = args{2};
 label = args{3};
 addpath(moddir);
 fid = fopen(outfile, 'w');
-reps = 7;
+reps = 5;
 printf('host suite, %s allocation\n', label);
 
 % --- the 384 x 384 graph with radius 3 ---------------------------------------------------------
