@@ -65,7 +65,8 @@ set_target_properties(test_loaded_mexw32 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${M
 add_dependencies(test_loaded_mexw32 ${MEXW32_MODULES})
 add_test(NAME loaded COMMAND test_loaded_mexw32 Z:${MEXW32_DIR})
 
-# Under wine, every test program shares one prefix inside the build folder.
+# Under wine, every test program shares one prefix inside the build folder, made without the
+# .NET and browser components that wine would otherwise offer to install.
 get_property(MEXW32_TESTS DIRECTORY PROPERTY TESTS)
 set_tests_properties(${MEXW32_TESTS} PROPERTIES ENVIRONMENT
-                     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all")
+                     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
