@@ -31,14 +31,14 @@ forms-win32:
 # Each suite leaves its closing line in the build folder for the manifest.
 test-forms-linux32: forms-linux32
 	@rm -f $(FORMS_LINUX32)/forms-suite.txt
-	$(FORMS_CTEST) --test-dir $(FORMS_LINUX32) | tee $(FORMS_LINUX32)/ctest.log
+	set -o pipefail; $(FORMS_CTEST) --test-dir $(FORMS_LINUX32) | tee $(FORMS_LINUX32)/ctest.log
 	@echo "the gateway and kernel tests as 32-bit programs (host layer index widths" \
 	  "$(subst ;, and ,$(FORMS_LINUX32_WIDTHS))), the export checks and the loaded-module test" \
 	  "passed: $$(grep 'tests passed' $(FORMS_LINUX32)/ctest.log)" >$(FORMS_LINUX32)/forms-suite.txt
 
 test-forms-win32: forms-win32
 	@rm -f $(FORMS_WIN32)/forms-suite.txt
-	@if command -v wine >/dev/null; then \
+	@set -o pipefail; if command -v wine >/dev/null; then \
 	  $(FORMS_CTEST) --test-dir $(FORMS_WIN32) | tee $(FORMS_WIN32)/ctest.log || exit 1; \
 	  echo "the gateway and kernel tests (host layer index width int32) and the loaded-module" \
 	    "test (LoadLibrary, _mexFunction, errors across libmex.dll and libmx.dll) under" \
