@@ -5,9 +5,11 @@
 # libmx.dll and libmex.dll are our host layer with the 32-bit indices of the original host.
 # mexErrMsgTxt throws a C++ exception in libmex.dll that unwinds through the module into
 # hostlayer::call in libmx.dll. The host side therefore shares one unwinder and one C++ runtime,
-# the DLLs libgcc_s_dw2-1.dll and libstdc++-6.dll (with libwinpthread-1.dll). A module links libgcc and libstdc++ statically
-# (it imports nothing else), and its start-up code registers its unwind tables with the
-# libgcc_s_dw2-1.dll already loaded by the host, so the exception crosses it.
+# the DLLs libgcc_s_dw2-1.dll and libstdc++-6.dll (with libwinpthread-1.dll). A module links
+# libgcc and libstdc++ statically (it imports nothing else), and its start-up code registers its
+# unwind tables with the libgcc_s_dw2-1.dll already loaded by the host, so the exception crosses
+# it. A static runtime in the host DLLs as well would give each its own unwinder, and the first
+# error would end the process in std::terminate.
 
 set(MINGW_RUNTIME_DIR "" CACHE PATH "Folder of libgcc_s_dw2-1.dll and libstdc++-6.dll")
 if(NOT MINGW_RUNTIME_DIR)
@@ -41,7 +43,8 @@ foreach(m IN LISTS PRESENT_MODULES)
                         LIBRARY_OUTPUT_DIRECTORY ${MEXW32_DIR})
   target_link_options(${m}_mexw32 PRIVATE -static-libgcc -static-libstdc++
                       ${CMAKE_SOURCE_DIR}/common/mexw32.def)
-  set_property(TARGET ${m}_mexw32 APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/common/mexw32.def)
+  set_property(TARGET ${m}_mexw32 APPEND PROPERTY LINK_DEPENDS
+               ${CMAKE_SOURCE_DIR}/common/mexw32.def)
   add_test(NAME exports_${m}
            COMMAND ${CMAKE_SOURCE_DIR}/tools/check-mexw32.sh $<TARGET_FILE:${m}_mexw32>)
   list(APPEND MEXW32_MODULES ${m}_mexw32)
@@ -68,5 +71,6 @@ add_test(NAME loaded COMMAND test_loaded_mexw32 Z:${MEXW32_DIR})
 # Under wine, every test program shares one prefix inside the build folder, made without the
 # .NET and browser components that wine would otherwise offer to install.
 get_property(MEXW32_TESTS DIRECTORY PROPERTY TESTS)
-set_tests_properties(${MEXW32_TESTS} PROPERTIES ENVIRONMENT
-                     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+set(WINE_ENVIRONMENT WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+                     WINEDLLOVERRIDES=mscoree,mshtml=)
+set_tests_properties(${MEXW32_TESTS} PROPERTIES ENVIRONMENT "${WINE_ENVIRONMENT}")
