@@ -212,13 +212,7 @@ TEST_F(BoxreachGateway, Errors) {
   const double nan = std::nan("");
   const double inf = std::numeric_limits<double>::infinity();
   auto sparseRow = [] { return hostlayer::makeSparse(1, 2, {0, 1, 2}, {0, 0}, {3, 2}); };
-  struct Case {
-    const char* name;
-    int nOut;
-    std::vector<const mxArray*> in;
-    const char* text;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ErrorCase> cases = {
       {"no inputs", 1, {}, "Two input arguments required"},
       {"one input, three outputs", 3, {makeScalar(1)}, "Two input arguments required"},
       {"three outputs", 3, {makeScalar(1), makeRow({3, 2})}, "Too many output arguments."},
@@ -277,13 +271,7 @@ TEST_F(BoxreachGateway, Errors) {
        {makeScalar(100), makeRow({40000, 40000})},
        "Not enough space for the output matrix."},
   };
-  for (const auto& c : cases) {
-    hostlayer::clearCounters();
-    auto r = callModule(c.nOut, c.in);
-    EXPECT_TRUE(failsWith(r, c.text)) << c.name;
-    // Every check runs before anything is created.
-    EXPECT_EQ(hostlayer::creationCount(), 0) << c.name;
-  }
+  expectErrors(cases);
 }
 
 TEST_F(BoxreachGateway, BothArraysCreatedButSlotOneWrittenOnlyWhenOffered) {

@@ -189,13 +189,7 @@ TEST_F(GroupsumGateway, ErrorsInOrder) {
   auto sparse3x2 = [] {
     return hostlayer::makeSparse(3, 2, {0, 3, 6}, {0, 1, 2, 0, 1, 2}, {1, 2, 3, 10, 20, 30});
   };
-  struct Case {
-    const char* name;
-    int nOut;
-    std::vector<const mxArray*> in;
-    const char* text;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ErrorCase> cases = {
       {"no inputs", 1, {}, twoInputs},
       {"one input, two outputs", 2, {exData()}, twoInputs},
       {"two outputs", 2, {exData(), exLabels()}, tooMany},
@@ -279,14 +273,7 @@ TEST_F(GroupsumGateway, ErrorsInOrder) {
       {"label above the default count", 1, {exData(), makeRow({2, 1, 3})}, labelRange},
       {"group count 0 with data", 1, {exData(), exLabels(), makeScalar(0)}, labelRange},
   };
-  for (const auto& c : cases) {
-    hostlayer::clearCounters();
-    auto r = callModule(c.nOut, c.in);
-    EXPECT_TRUE(failsWith(r, c.text)) << c.name;
-    // Every check runs before the output is created.
-    EXPECT_EQ(hostlayer::creationCount(), 0) << c.name;
-    EXPECT_EQ(r.out[0], nullptr) << c.name;
-  }
+  expectErrors(cases);
 }
 
 TEST_F(GroupsumGateway, OutOfMemory) {

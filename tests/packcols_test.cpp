@@ -244,13 +244,7 @@ TEST_F(PackcolsGateway, ErrorsInOrder) {
   auto sparseRow = [] {
     return hostlayer::makeSparse(1, 4, {0, 1, 2, 3, 4}, {0, 0, 0, 0}, {0, 2, 1, 2});
   };
-  struct Case {
-    const char* name;
-    int nOut;
-    std::vector<const mxArray*> in;
-    const char* text;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ErrorCase> cases = {
       {"no inputs", 1, {}, fourInputs},
       {"three inputs, two outputs", 2, {exRows(), exStarts(), exValues()}, fourInputs},
       {"five inputs",
@@ -412,14 +406,7 @@ TEST_F(PackcolsGateway, ErrorsInOrder) {
        {u32({0, 9, 2, 1}), exStarts(), exValues(), makeScalar(3)},
        rowRange},
   };
-  for (const auto& c : cases) {
-    hostlayer::clearCounters();
-    auto r = callModule(c.nOut, c.in);
-    EXPECT_TRUE(failsWith(r, c.text)) << c.name;
-    // Every check runs before the matrix is created.
-    EXPECT_EQ(hostlayer::creationCount(), 0) << c.name;
-    EXPECT_EQ(r.out[0], nullptr) << c.name;
-  }
+  expectErrors(cases);
 }
 
 TEST_F(PackcolsGateway, OutOfMemory) {

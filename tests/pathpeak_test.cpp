@@ -408,13 +408,7 @@ TEST_F(PathpeakGateway, Errors) {
   entryP[3] = 12;
   List entryNegative = kIndex;
   entryNegative[8] = 0x80000000u;
-  struct Case {
-    const char* name;
-    int nOut;
-    std::vector<const mxArray*> in;
-    const char* text;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ErrorCase> cases = {
       {"no inputs", 1, {}, four},
       {"three inputs, two outputs", 2, {map(), second(), idx()}, four},
       {"two outputs", 2, {map(), second(), idx(), st()}, outputs},
@@ -491,13 +485,7 @@ TEST_F(PathpeakGateway, Errors) {
        {singleMap(), second(), idx(), makeUint32Column(startBeyond)},
        mapClass},
   };
-  for (const auto& c : cases) {
-    hostlayer::clearCounters();
-    auto r = callModule(c.nOut, c.in);
-    EXPECT_TRUE(failsWith(r, c.text)) << c.name;
-    // Nothing is created before every check has passed.
-    EXPECT_EQ(hostlayer::creationCount(), 0) << c.name;
-  }
+  expectErrors(cases);
 }
 
 TEST_F(PathpeakGateway, OutOfMemory) {

@@ -341,14 +341,9 @@ TEST_F(SidescaleGateway, Errors) {
   const char* const sDouble = "Input argument #1 must be of class double";
   const char* const factorDouble = "Input argument #2 & #3 must be of class double";
   const char* const broken = "Input argument #1 is not a valid sparse matrix";
-  struct Case {
-    const char* name;
-    int nOut;
-    std::vector<const mxArray*> in;
-    const char* text;
-    int creations;  // the refusals added after the documented tests come after R is made
-  };
-  const std::vector<Case> cases = {
+  // The last field counts the arrays made first: the refusals added after the documented
+  // tests come after R is made.
+  const std::vector<ErrorCase> cases = {
       {"no inputs", 1, {}, threeInputs, 0},
       {"two inputs", 1, {example(), rf()}, threeInputs, 0},
       {"four inputs", 1, {example(), rf(), cf(), e()}, threeInputs, 0},
@@ -425,12 +420,7 @@ TEST_F(SidescaleGateway, Errors) {
        broken,
        1},
   };
-  for (const auto& c : cases) {
-    hostlayer::clearCounters();
-    auto r = callModule(c.nOut, c.in);
-    EXPECT_TRUE(failsWith(r, c.text)) << c.name;
-    EXPECT_EQ(hostlayer::creationCount(), c.creations) << c.name;
-  }
+  expectErrors(cases);
 }
 
 TEST_F(SidescaleGateway, OutOfMemory) {

@@ -35,6 +35,28 @@ inline ::testing::AssertionResult succeeds(const hostlayer::CallResult& r) {
   return ::testing::AssertionSuccess();
 }
 
+// A call that must end with exactly this text, having created `creations` arrays before it.
+struct ErrorCase {
+  const char* name;
+  int nOut;
+  std::vector<const mxArray*> in;
+  const char* text;
+  int creations = 0;
+};
+
+// Runs a table of refused calls; the inputs of every case stay alive across the table.
+inline void expectErrors(const std::vector<ErrorCase>& cases) {
+  for (const auto& c : cases) {
+    hostlayer::clearCounters();
+    auto r = callModule(c.nOut, c.in);
+    EXPECT_TRUE(failsWith(r, c.text)) << c.name;
+    EXPECT_EQ(hostlayer::creationCount(), c.creations) << c.name;
+    if (c.creations == 0) {
+      EXPECT_EQ(r.out[0], nullptr) << c.name;
+    }
+  }
+}
+
 inline mxArray* emptyDouble(size_t m = 0, size_t n = 0) { return hostlayer::makeDouble(m, n, {}); }
 
 #endif
