@@ -135,6 +135,26 @@ inline int64_t count32(const ArraySpec& a) {
   return e > 2147483647ULL ? -1 : int64_t(e);
 }
 
+// One fuzzer input as one call of the module: the header, then either the structured inputs of
+// the target or raw arrays; judged, then the host emptied. A call that tooSlow rejects is not
+// run and is kept out of the corpus.
+template <class ReadStructured, class Judge>
+int testOne(const uint8_t* data, size_t size, int maxIn, ReadStructured readStructured, Judge judge,
+            bool (*tooSlow)(const Call&) = nullptr) {
+  Reader in(data, size);
+  Call c;
+  readHeader(in, maxIn, &c);
+  if (structured(c)) {
+    readStructured(in, &c);
+  } else {
+    for (int k = 0; k < c.nIn; ++k) c.in.push_back(readArray(in));
+  }
+  if (tooSlow && tooSlow(c)) return -1;
+  judge(c, run(c, mexFunction));
+  hostlayer::reset();
+  return 0;
+}
+
 }  // namespace fuzz
 
 #endif

@@ -111,16 +111,5 @@ void judge(const Call& c, const fuzz::Outcome& o) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::Reader in(data, size);
-  Call c;
-  fuzz::readHeader(in, 4, &c);
-  if (fuzz::structured(c)) {
-    readStructured(in, &c);
-  } else {
-    for (int k = 0; k < c.nIn; ++k) c.in.push_back(fuzz::readArray(in));
-  }
-  if (tooSlow(c)) return -1;
-  judge(c, fuzz::run(c, mexFunction));
-  hostlayer::reset();
-  return 0;
+  return fuzz::testOne(data, size, 4, readStructured, judge, tooSlow);
 }
